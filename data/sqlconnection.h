@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QMap>
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+namespace data {
+
+// Every statement text sent to a database, in order, so that tests can check
+// exactly what the program asked.
+class StatementLog {
+public:
+    void add(const QString& statement) { entries_.append(statement); }
+    void clear() { entries_.clear(); }
+    const QStringList& entries() const { return entries_; }
+
+private:
+    QStringList entries_;
+};
+
+// One Firebird connection through Qt's QIBASE driver. Closed until open();
+// the parameters "Database", "User_Name" and "Password" are matched without
+// regard to case, as the shop's configuration writes them either way.
+class SqlConnection {
+public:
+    SqlConnection(const QString& name, StatementLog& log);
+    ~SqlConnection();
+    SqlConnection(const SqlConnection&) = delete;
+    SqlConnection& operator=(const SqlConnection&) = delete;
+
+    void setParam(const QString& name, const QString& value);
+    QString param(const QString& name) const;
+
+    // Throws DatabaseError with the driver's text; a failed open leaves it closed.
+    void open();
+    void close();
+    bool isOpen() const;
+
+    QSqlDatabase database() const;
+    StatementLog& log() { return log_; }
+    const QString& name() const { return name_; }
+
+private:
+    QString name_;
+    QString qtName_;
+    StatementLog& log_;
+    QMap<QString, QString> params_;  // keys upper-cased
+};
+
+}  // namespace data
