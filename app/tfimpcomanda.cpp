@@ -168,9 +168,6 @@ void Tfimpcomanda::buildControls() {
     setTabOrder(TClave, Cia);
     setTabOrder(Cia, Prefijo);
     setTabOrder(Prefijo, Cola);
-    for (QWidget* field : {static_cast<QWidget*>(Servidor), static_cast<QWidget*>(Tusua),
-                           static_cast<QWidget*>(TClave), static_cast<QWidget*>(Cia)})
-        field->installEventFilter(this);
     Servidor->setFocus();
 }
 
@@ -242,16 +239,16 @@ void Tfimpcomanda::FormActivate() {
 
 bool Tfimpcomanda::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (type == QEvent::KeyPress && watched->isWidgetType()) {
-        auto* widget = static_cast<QWidget*>(watched);
-        // The key reaches the window before the focused control, once.
-        const bool forThisWindow = widget->window() == this &&
-                                   (widget == QApplication::focusWidget() ||
-                                    (!QApplication::focusWidget() && widget == this));
-        if (forThisWindow) {
-            auto* key = static_cast<QKeyEvent*>(event);
-            FormKeyDown(key->key(), key->modifiers());
-        }
+    if (type == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // The window sees every key before the focused control, once: an
+        // ignored key comes here again on its way up to the parents.
+        const bool propagating = key == lastKeyEvent_ && lastKeyTarget_ &&
+                                 static_cast<QWidget*>(watched)->isAncestorOf(lastKeyTarget_);
+        lastKeyEvent_ = key;
+        lastKeyTarget_ = static_cast<QWidget*>(watched);
+        if (!propagating) FormKeyDown(key->key(), key->modifiers());
         if (Enteratab(watched, event)) return true;
     }
     if (type == QEvent::FocusOut && watched == Cia) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
@@ -104,6 +105,8 @@ private:
     bool closeDeferred_ = false;
     bool activatedOnce_ = false;
     bool cameFromOutside_ = false;
+    const QEvent* lastKeyEvent_ = nullptr;
+    QPointer<QWidget> lastKeyTarget_;
 };
 
 }  // namespace app
