@@ -19,7 +19,10 @@ void ErrorBox::show(const QString& text) {
     box_->show();
 }
 
-bool ErrorBox::isOpen() const { return box_ && box_->isVisible(); }
+bool ErrorBox::isOpen() const {
+    const QMessageBox* box = box_.data();
+    return box != nullptr && !box->isHidden();
+}
 
 QString ErrorBox::text() const { return box_ ? box_->text() : QString(); }
 

@@ -320,6 +320,7 @@ void Tfimpcomanda::CiaExit() {
     fdm_.Vemtrax.setParam(QStringLiteral("User_Name"), user);
     fdm_.Vemtrax.setParam(QStringLiteral("password"), password);
     fdm_.Vemtrax.open();
+    emit connected();
 
     Panel5->hide();
     SpeedButton3->setEnabled(true);

@@ -73,6 +73,10 @@ public:
     data::DataSet CImpfactura;
     data::DataSet CBorrar;
 
+signals:
+    // The company connection was (re)opened by a login.
+    void connected();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -1,0 +1,78 @@
+#include "engine/pdf_file.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include "engine/print_error.h"
+
+namespace engine {
+
+namespace {
+
+// Also the characters Windows refuses, so that folders shared with Windows
+// machines work.
+QString safeFileStem(const QString& title) {
+    QString stem = title;
+    for (QChar& c : stem) {
+        if (c < QChar(0x20) || QStringLiteral("/\\:*?\"<>|").contains(c)) c = u'_';
+    }
+    return stem.trimmed().isEmpty() ? QStringLiteral("Sin titulo") : stem;
+}
+
+QString reserveTempFile(const QString& folder) {
+    QTemporaryFile file(QDir(folder).filePath(QStringLiteral(".impc-XXXXXX.pdf")));
+    file.setAutoRemove(false);
+    if (!file.open()) {
+        throw PrintError(QStringLiteral("No se puede escribir en la carpeta de PDF \"%1\": %2")
+                             .arg(QDir::toNativeSeparators(folder), file.errorString()));
+    }
+    return file.fileName();
+}
+
+}  // namespace
+
+QString pdfFileName(const QString& title, int n) {
+    const QString stem = safeFileStem(title);
+    return n <= 1 ? stem + QStringLiteral(".pdf") : QStringLiteral("%1 (%2).pdf").arg(stem).arg(n);
+}
+
+PdfFile::PdfFile(const QString& folder) : folder_(folder) {
+    if (!QDir().mkpath(folder)) {
+        throw PrintError(QStringLiteral("No se puede crear la carpeta de PDF \"%1\"")
+                             .arg(QDir::toNativeSeparators(folder)));
+    }
+    tempPath_ = reserveTempFile(folder);
+}
+
+PdfFile::~PdfFile() {
+    if (!published_) QFile::remove(tempPath_);
+}
+
+void PdfFile::checkWritten() const {
+    if (QFileInfo(tempPath_).size() <= 0) {
+        throw PrintError(QStringLiteral("No se pudo escribir el PDF \"%1\"")
+                             .arg(QDir::toNativeSeparators(tempPath_)));
+    }
+}
+
+QString PdfFile::publish(const QString& title) {
+    const QDir dir(folder_);
+    for (int n = 1;; ++n) {
+        const QString target = dir.filePath(pdfFileName(title, n));
+        if (QFileInfo::exists(target)) continue;
+        // rename() refuses an existing target, so a file that appeared since
+        // the check is not replaced either: the loop just tries the next name.
+        if (QFile::rename(tempPath_, target)) {
+            published_ = true;
+            return target;
+        }
+        if (!QFileInfo::exists(target)) {
+            throw PrintError(QStringLiteral("No se pudo guardar el PDF \"%1\"")
+                                 .arg(QDir::toNativeSeparators(target)));
+        }
+    }
+}
+
+}  // namespace engine
