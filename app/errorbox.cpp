@@ -24,7 +24,9 @@ bool ErrorBox::isOpen() const {
     return box != nullptr && !box->isHidden();
 }
 
-QString ErrorBox::text() const { return box_ ? box_->text() : QString(); }
+QString ErrorBox::text() const {
+    return box_ ? box_->text() : QString();
+}
 
 void ErrorBox::close() {
     if (box_) box_->close();

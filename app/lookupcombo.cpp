@@ -20,7 +20,8 @@ void LookupCombo::load(data::DataSet& rows) {
         addItem(rows.text(shownColumn_));
     }
     rows.first();
-    while (rows.recNo() < keep && !rows.eof()) rows.next();
+    while (rows.recNo() < keep && !rows.eof())
+        rows.next();
     loaded_ = true;
     showKey();
 }

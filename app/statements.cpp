@@ -15,9 +15,11 @@ QString formatStatement(const QString& prefix) {
 QString pendingOrdersStatement(const QDate& today, qint32 queue) {
     return QStringLiteral("SELECT facw_id FROM FACTURA_WEB FW WHERE FW.facw_fecha = ") +
            data::quotedLiteral(today.toString(QStringLiteral("yyyy-MM-dd"))) +
-           QStringLiteral(" AND EXISTS (SELECT FWD.facw_id FROM factura_web_detalle FWD, ARTICULO A") +
            QStringLiteral(
-               " WHERE FWD.facw_id = FW.facw_id AND FWD.arti_cod = A.arti_cod AND A.arti_colac = ") +
+               " AND EXISTS (SELECT FWD.facw_id FROM factura_web_detalle FWD, ARTICULO A") +
+           QStringLiteral(
+               " WHERE FWD.facw_id = FW.facw_id AND FWD.arti_cod = A.arti_cod AND A.arti_colac "
+               "= ") +
            QString::number(queue) +
            QStringLiteral(" AND FWD.fawd_pedlisto = 'S' AND FWD.fawd_impreso = 'N')");
 }

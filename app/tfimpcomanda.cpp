@@ -136,13 +136,13 @@ void Tfimpcomanda::buildControls() {
 
     auto* parametros = placed(new QGroupBox(QStringLiteral("Parámetros "), this), 0, 162, 414, 80);
     label(QStringLiteral("Prefijo:"), parametros, 16, 24);
-    Prefijo = placed(new LookupCombo(QStringLiteral("PREF_PRE"), QStringLiteral("PREF_PRE"),
-                                     parametros),
-                     80, 20, 121, 22);
+    Prefijo =
+        placed(new LookupCombo(QStringLiteral("PREF_PRE"), QStringLiteral("PREF_PRE"), parametros),
+               80, 20, 121, 22);
     label(QStringLiteral("Cola cocina:"), parametros, 16, 52);
-    Cola = placed(new LookupCombo(QStringLiteral("COFU_ID"), QStringLiteral("COFU_NOMBRE"),
-                                  parametros),
-                  80, 48, 200, 22);
+    Cola = placed(
+        new LookupCombo(QStringLiteral("COFU_ID"), QStringLiteral("COFU_NOMBRE"), parametros), 80,
+        48, 200, 22);
 
     auto* panel1 = placed(new QFrame(this), 0, 242, 414, 52);
     panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
@@ -277,8 +277,8 @@ bool Tfimpcomanda::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
 }
 
 bool Tfimpcomanda::Enteratab(QObject* watched, QEvent* event) {
-    const bool loginField = watched == Servidor || watched == Tusua || watched == TClave ||
-                            watched == Cia;
+    const bool loginField =
+        watched == Servidor || watched == Tusua || watched == TClave || watched == Cia;
     if (!loginField) return false;
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
@@ -309,14 +309,15 @@ void Tfimpcomanda::CiaExit() {
 
     const QString server = Servidor->currentText();
     fdm_.ConGeneral.close();
-    fdm_.ConGeneral.setParam(QStringLiteral("Database"), server + QStringLiteral("/datos/general.fdb"));
+    fdm_.ConGeneral.setParam(QStringLiteral("Database"),
+                             server + QStringLiteral("/datos/general.fdb"));
     fdm_.ConGeneral.setParam(QStringLiteral("User_Name"), user);
     fdm_.ConGeneral.setParam(QStringLiteral("password"), password);
     fdm_.ConGeneral.open();
 
     fdm_.Vemtrax.close();
-    fdm_.Vemtrax.setParam(QStringLiteral("Database"),
-                          server + QStringLiteral("/datos/") + company + QStringLiteral("/vemtrax.fdb"));
+    fdm_.Vemtrax.setParam(QStringLiteral("Database"), server + QStringLiteral("/datos/") + company +
+                                                          QStringLiteral("/vemtrax.fdb"));
     fdm_.Vemtrax.setParam(QStringLiteral("User_Name"), user);
     fdm_.Vemtrax.setParam(QStringLiteral("password"), password);
     fdm_.Vemtrax.open();
@@ -408,7 +409,9 @@ void Tfimpcomanda::endPass() {
     if (!Timer1.isActive()) Timer1.start(timerInterval());
 }
 
-qint32 Tfimpcomanda::queueId() const { return queueNumber(Cola->keyValue().toString()); }
+qint32 Tfimpcomanda::queueId() const {
+    return queueNumber(Cola->keyValue().toString());
+}
 
 // ---- closing --------------------------------------------------------------
 

@@ -8,8 +8,12 @@ std::function<QDateTime()>& source() {
 }
 }  // namespace
 
-QDateTime now() { return source() ? source()() : QDateTime::currentDateTime(); }
+QDateTime now() {
+    return source() ? source()() : QDateTime::currentDateTime();
+}
 
-void setForTesting(std::function<QDateTime()> replacement) { source() = std::move(replacement); }
+void setForTesting(std::function<QDateTime()> replacement) {
+    source() = std::move(replacement);
+}
 
 }  // namespace data::clock

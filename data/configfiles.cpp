@@ -48,7 +48,8 @@ QString decodeShopText(const QByteArray& bytes) {
 
 QStringList parseServerList(const QByteArray& bytes) {
     QStringList entries;
-    for (const QByteArray& line : splitLines(bytes, LoneCr::EndsLine)) entries.append(lineText(line));
+    for (const QByteArray& line : splitLines(bytes, LoneCr::EndsLine))
+        entries.append(lineText(line));
     return entries;
 }
 

@@ -43,7 +43,8 @@ QList<DataSet::Column> columnsOf(const QSqlRecord& record) {
         DataSet::Column column;
         column.name = field.name().toUpper();
         // The type code carries the column's nullability in its lowest bit.
-        if ((field.typeID() & ~1) == kSqlText) column.charLength = int(field.length()) / kBytesPerChar;
+        if ((field.typeID() & ~1) == kSqlText)
+            column.charLength = int(field.length()) / kBytesPerChar;
         columns.append(column);
     }
     return columns;
@@ -121,7 +122,8 @@ void DataSet::fetch(const QString& statement, const QVariantMap& params, QList<C
     while (query.next()) {
         Row row;
         row.reserve(width);
-        for (int i = 0; i < width; ++i) row.append(query.value(i));
+        for (int i = 0; i < width; ++i)
+            row.append(query.value(i));
         rows.append(std::move(row));
     }
     // The driver reports conversion errors at fetch time, not at exec().
@@ -165,7 +167,9 @@ void DataSet::showDetailRows() {
     }
 }
 
-int DataSet::recordCount() const { return int(rows_.size()); }
+int DataSet::recordCount() const {
+    return int(rows_.size());
+}
 
 void DataSet::first() {
     cursor_ = 0;
@@ -182,11 +186,14 @@ void DataSet::last() {
     showDetailRows();
 }
 
-bool DataSet::eof() const { return cursor_ >= rows_.size(); }
+bool DataSet::eof() const {
+    return cursor_ >= rows_.size();
+}
 
 QStringList DataSet::fieldNames() const {
     QStringList names;
-    for (const Column& column : columns_) names.append(column.name);
+    for (const Column& column : columns_)
+        names.append(column.name);
     return names;
 }
 
@@ -197,7 +204,9 @@ int DataSet::columnIndex(const QString& column) const {
     return -1;
 }
 
-bool DataSet::hasField(const QString& column) const { return columnIndex(column) >= 0; }
+bool DataSet::hasField(const QString& column) const {
+    return columnIndex(column) >= 0;
+}
 
 const QVariant& DataSet::cell(const QString& column) const {
     const int index = columnIndex(column);
@@ -208,9 +217,13 @@ const QVariant& DataSet::cell(const QString& column) const {
     return rows_[cursor_][index];
 }
 
-QVariant DataSet::value(const QString& column) const { return cell(column); }
+QVariant DataSet::value(const QString& column) const {
+    return cell(column);
+}
 
-bool DataSet::isNull(const QString& column) const { return cell(column).isNull(); }
+bool DataSet::isNull(const QString& column) const {
+    return cell(column).isNull();
+}
 
 QString DataSet::text(const QString& column) const {
     const QVariant& v = cell(column);
@@ -247,7 +260,9 @@ std::optional<qint64> DataSet::optionalInteger(const QString& column) const {
     return number;
 }
 
-qint64 DataSet::integer(const QString& column) const { return optionalInteger(column).value_or(0); }
+qint64 DataSet::integer(const QString& column) const {
+    return optionalInteger(column).value_or(0);
+}
 
 std::optional<Fixed4> DataSet::decimal(const QString& column) const {
     const QVariant& v = cell(column);
@@ -267,6 +282,8 @@ QByteArray DataSet::bytes(const QString& column) const {
     return v.typeId() == QMetaType::QByteArray ? v.toByteArray() : v.toString().toUtf8();
 }
 
-QDate DataSet::date(const QString& column) const { return cell(column).toDate(); }
+QDate DataSet::date(const QString& column) const {
+    return cell(column).toDate();
+}
 
 }  // namespace data

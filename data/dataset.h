@@ -71,8 +71,8 @@ public:
     void addDetail(DataSet& detail, const QString& statement);
 
     struct Column {
-        QString name;       // upper case
-        int charLength = 0; // declared length of a CHAR column, 0 otherwise
+        QString name;        // upper case
+        int charLength = 0;  // declared length of a CHAR column, 0 otherwise
     };
     using Row = QList<QVariant>;
 

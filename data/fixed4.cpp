@@ -38,7 +38,8 @@ std::optional<Fixed4> Fixed4::parse(QStringView text, QChar decimalSeparator) {
         }
     }
     if (i != text.size() || wholeDigits + fractionDigits == 0) return std::nullopt;
-    for (int d = fractionDigits; d < 4; ++d) fraction *= 10;
+    for (int d = fractionDigits; d < 4; ++d)
+        fraction *= 10;
     const std::int64_t raw = whole * kScale + fraction;
     return Fixed4(negative ? -raw : raw);
 }

@@ -18,6 +18,8 @@ void showMessage(const QString& text) {
     std::fprintf(stderr, "%s\n", text.toUtf8().constData());
 }
 
-void installMessageSink(MessageSink* sink) { installed() = sink; }
+void installMessageSink(MessageSink* sink) {
+    installed() = sink;
+}
 
 }  // namespace data

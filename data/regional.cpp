@@ -4,9 +4,13 @@
 
 namespace data::regional {
 
-QLocale locale() { return QLocale(); }
+QLocale locale() {
+    return QLocale();
+}
 
-QString shortDateFormat() { return locale().dateFormat(QLocale::ShortFormat); }
+QString shortDateFormat() {
+    return locale().dateFormat(QLocale::ShortFormat);
+}
 
 QString longTimeFormat() {
     // Qt's long format carries the time zone ("t"); a ticket shows the time of
@@ -17,9 +21,13 @@ QString longTimeFormat() {
     return format.trimmed();
 }
 
-QString shortDate(const QDate& date) { return locale().toString(date, shortDateFormat()); }
+QString shortDate(const QDate& date) {
+    return locale().toString(date, shortDateFormat());
+}
 
-QString longTime(const QTime& time) { return locale().toString(time, longTimeFormat()); }
+QString longTime(const QTime& time) {
+    return locale().toString(time, longTimeFormat());
+}
 
 QChar decimalSeparator() {
     const QString separator = locale().decimalPoint();

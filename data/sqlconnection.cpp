@@ -27,7 +27,9 @@ void SqlConnection::setParam(const QString& name, const QString& value) {
     params_[name.toUpper()] = value;
 }
 
-QString SqlConnection::param(const QString& name) const { return params_.value(name.toUpper()); }
+QString SqlConnection::param(const QString& name) const {
+    return params_.value(name.toUpper());
+}
 
 void SqlConnection::open() {
     QSqlDatabase db = database();
@@ -49,8 +51,12 @@ void SqlConnection::close() {
     if (db.isValid()) db.close();
 }
 
-bool SqlConnection::isOpen() const { return database().isOpen(); }
+bool SqlConnection::isOpen() const {
+    return database().isOpen();
+}
 
-QSqlDatabase SqlConnection::database() const { return QSqlDatabase::database(qtName_, false); }
+QSqlDatabase SqlConnection::database() const {
+    return QSqlDatabase::database(qtName_, false);
+}
 
 }  // namespace data

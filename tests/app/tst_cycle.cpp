@@ -231,8 +231,9 @@ void TestCycle::queueThatIsNotANumber() {
 }
 
 void TestCycle::failingJobLeavesOrderPending() {
-    shop->exec("insert into formato_lineas (tido_cod, pref_pre, foli_item, foli_tipo, foli_posx, "
-               "foli_posy, foli_imagen) values (531, 'CO', 1, 'G', 0, 0, x'00112233445566778899')");
+    shop->exec(
+        "insert into formato_lineas (tido_cod, pref_pre, foli_item, foli_tipo, foli_posx, "
+        "foli_posy, foli_imagen) values (531, 'CO', 1, 'G', 0, 0, x'00112233445566778899')");
     addOrder(*shop, 1, kToday);
     addItem(*shop, 1, 1, "A1", "S", "N", "08:00:00");
     addOrder(*shop, 2, kToday);
@@ -320,8 +321,9 @@ void TestCycle::unattendedStartPrintsWithoutInput() {
     addItem(*shop, 1, 1, "A1", "S", "N", "08:00:00");
     addOrder(*shop, 2, kToday);
     addItem(*shop, 2, 1, "B1", "S", "N", "08:00:00");  // the bar's, not ours
-    QStringList arguments{"impcomanda", shop->serverFolder(), TestShop::user(),
-                          TestShop::password(), "01", "CO", "1"};
+    QStringList arguments{
+        "impcomanda", shop->serverFolder(), TestShop::user(), TestShop::password(), "01", "CO",
+        "1"};
     if (emptyArgument) arguments.insert(3, QString());
     WindowFixture f(shop.get(), true, app::unattendedParameters(arguments));
     f.window->show();

@@ -23,10 +23,11 @@ private slots:
     void wrongPasswordLeavesButtonAndPanel();
     void emptyFieldDoesNothing();
     void noActivePrefix();
-
 };
 
-void TestWindow::cleanup() { QLocale::setDefault(QLocale::c()); }
+void TestWindow::cleanup() {
+    QLocale::setDefault(QLocale::c());
+}
 
 void TestWindow::layoutAndStart() {
     WindowFixture f;

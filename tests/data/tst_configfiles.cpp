@@ -37,7 +37,10 @@ void TestConfigFiles::serverList_data() {
     QTest::newRow("empty file") << QByteArray() << QStringList{};
     QTest::newRow("text up to a NUL") << QByteArray("ab\0cd\n", 6) << QStringList{"ab"};
     QTest::newRow("UTF-8") << QByteArray("c:\\compañía\n") << QStringList{"c:\\compañía"};
-    QTest::newRow("Windows code page") << QByteArray("c:\\compa\xf1" "\xed" "a\r\n")
+    QTest::newRow("Windows code page") << QByteArray(
+                                              "c:\\compa\xf1"
+                                              "\xed"
+                                              "a\r\n")
                                        << QStringList{"c:\\compañía"};
 }
 
@@ -61,18 +64,23 @@ void TestConfigFiles::printerMap_data() {
     QTest::newRow("second line") << QByteArray("BAR,Printer A\r\nCOCINA,Printer B\r\n") << "COCINA"
                                  << "Printer B";
     QTest::newRow("empty name goes on searching")
-        << QByteArray("COCINA,\r\nCOCINA,Printer B\r\n") << "COCINA" << "Printer B";
+        << QByteArray("COCINA,\r\nCOCINA,Printer B\r\n") << "COCINA"
+        << "Printer B";
     QTest::newRow("leading blank kept") << QByteArray("COCINA, Printer B\n") << "COCINA"
                                         << " Printer B";
-    QTest::newRow("case-sensitive key") << QByteArray("COCINA,Printer B\n") << "cocina" << "";
+    QTest::newRow("case-sensitive key") << QByteArray("COCINA,Printer B\n") << "cocina"
+                                        << "";
     QTest::newRow("key inside a longer key") << QByteArray("MINIBAR,Printer C\n") << "BAR"
                                              << "Printer C";
     QTest::newRow("further comma belongs to the name")
-        << QByteArray("COCINA,HP, piso 2\n") << "COCINA" << "HP, piso 2";
+        << QByteArray("COCINA,HP, piso 2\n") << "COCINA"
+        << "HP, piso 2";
     QTest::newRow("last line without end") << QByteArray("X,a\nCOCINA,Zebra") << "COCINA"
                                            << "Zebra";
-    QTest::newRow("lone CR left out") << QByteArray("COCINA,Ze\rbra\r\n") << "COCINA" << "Zebra";
-    QTest::newRow("no file content") << QByteArray() << "COCINA" << "";
+    QTest::newRow("lone CR left out") << QByteArray("COCINA,Ze\rbra\r\n") << "COCINA"
+                                      << "Zebra";
+    QTest::newRow("no file content") << QByteArray() << "COCINA"
+                                     << "";
 }
 
 void TestConfigFiles::printerMap() {

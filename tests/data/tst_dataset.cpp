@@ -46,12 +46,15 @@ void TestDataSet::connect(data::SqlConnection& connection) {
 }
 
 void TestDataSet::decimalsBecomeFixedPoint() {
-    shop->exec("insert into factura_web_detalle (facw_id, fawd_item, fawd_cant, fawd_prunit) "
-               "values (1, 1, 0.0001, 12500.5)");
-    shop->exec("insert into factura_web_detalle (facw_id, fawd_item, fawd_cant, fawd_prunit) "
-               "values (1, 2, -0.004, null)");
-    shop->exec("insert into factura_web_detalle (facw_id, fawd_item, fawd_cant, fawd_prunit) "
-               "values (1, 3, 12345678901.2345, 0)");
+    shop->exec(
+        "insert into factura_web_detalle (facw_id, fawd_item, fawd_cant, fawd_prunit) "
+        "values (1, 1, 0.0001, 12500.5)");
+    shop->exec(
+        "insert into factura_web_detalle (facw_id, fawd_item, fawd_cant, fawd_prunit) "
+        "values (1, 2, -0.004, null)");
+    shop->exec(
+        "insert into factura_web_detalle (facw_id, fawd_item, fawd_cant, fawd_prunit) "
+        "values (1, 3, 12345678901.2345, 0)");
     data::SqlConnection connection("Vemtrax", log);
     connect(connection);
     data::DataSet set("CSet", connection);
@@ -74,8 +77,9 @@ void TestDataSet::decimalsBecomeFixedPoint() {
 }
 
 void TestDataSet::charFlagsAndNulls() {
-    shop->exec("insert into factura_web_detalle (facw_id, fawd_item, fawd_pedlisto, fawd_impreso) "
-               "values (7, null, 'S', ' ')");
+    shop->exec(
+        "insert into factura_web_detalle (facw_id, fawd_item, fawd_pedlisto, fawd_impreso) "
+        "values (7, null, 'S', ' ')");
     data::SqlConnection connection("Vemtrax", log);
     connect(connection);
     data::DataSet set("CSet", connection);
@@ -156,12 +160,15 @@ void TestDataSet::executeIsCommittedAtOnce() {
 void TestDataSet::nestedDetailFollowsMasterRow() {
     shop->exec("insert into formatos (tido_cod, pref_pre, form_nroitems) values (531, 'CO', 3)");
     shop->exec("insert into formatos (tido_cod, pref_pre, form_nroitems) values (531, 'DO', 4)");
-    shop->exec("insert into formato_datos (tido_cod, pref_pre, dafo_item, dafo_dato) "
-               "values (531, 'CO', 1, 'NUMERO')");
-    shop->exec("insert into formato_datos (tido_cod, pref_pre, dafo_item, dafo_dato) "
-               "values (531, 'DO', 1, 'FECHA')");
-    shop->exec("insert into formato_datos (tido_cod, pref_pre, dafo_item, dafo_dato) "
-               "values (531, 'DO', 2, 'NIT')");
+    shop->exec(
+        "insert into formato_datos (tido_cod, pref_pre, dafo_item, dafo_dato) "
+        "values (531, 'CO', 1, 'NUMERO')");
+    shop->exec(
+        "insert into formato_datos (tido_cod, pref_pre, dafo_item, dafo_dato) "
+        "values (531, 'DO', 1, 'FECHA')");
+    shop->exec(
+        "insert into formato_datos (tido_cod, pref_pre, dafo_item, dafo_dato) "
+        "values (531, 'DO', 2, 'NIT')");
     data::SqlConnection connection("Vemtrax", log);
     connect(connection);
     data::DataSet master("CFormato", connection);

@@ -30,8 +30,8 @@ void copyDatabase(const QString& from, const QString& to) {
         throw std::runtime_error(("cannot copy template database " + from + " -> " + to +
                                   " (did scripts/test create the template?)")
                                      .toStdString());
-    QFile::setPermissions(to, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                  QFile::WriteGroup);
+    QFile::setPermissions(
+        to, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup);
     giveToFirebird(to);
 }
 
@@ -75,14 +75,20 @@ TestShop::~TestShop() {
     QDir(folder_).removeRecursively();
 }
 
-QString TestShop::serverFolder() const { return testEnv("IMPC_FB_HOST") + ":" + folder_; }
+QString TestShop::serverFolder() const {
+    return testEnv("IMPC_FB_HOST") + ":" + folder_;
+}
 
 QString TestShop::companyDatabase() const {
     return serverFolder() + "/datos/" + company_ + "/vemtrax.fdb";
 }
 
-QString TestShop::user() { return testEnv("IMPC_DB_USER"); }
-QString TestShop::password() { return testEnv("IMPC_DB_PASSWORD"); }
+QString TestShop::user() {
+    return testEnv("IMPC_DB_USER");
+}
+QString TestShop::password() {
+    return testEnv("IMPC_DB_PASSWORD");
+}
 
 void TestShop::exec(const QString& sql) {
     QSqlQuery query(QSqlDatabase::database(connectionName_));
@@ -95,7 +101,8 @@ QList<QVariantList> TestShop::rows(const QString& sql) {
     QList<QVariantList> result;
     while (query.next()) {
         QVariantList row;
-        for (int i = 0; i < query.record().count(); ++i) row << query.value(i);
+        for (int i = 0; i < query.record().count(); ++i)
+            row << query.value(i);
         result << row;
     }
     if (query.lastError().isValid()) throw data::DatabaseError(query.lastError().text());
