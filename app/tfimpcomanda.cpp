@@ -138,10 +138,10 @@ void Tfimpcomanda::buildControls() {
     label(QStringLiteral("Prefijo:"), parametros, 16, 24);
     Prefijo =
         placed(new LookupCombo(QStringLiteral("PREF_PRE"), QStringLiteral("PREF_PRE"), parametros),
-               80, 20, 121, 22);
+               96, 20, 121, 22);
     label(QStringLiteral("Cola cocina:"), parametros, 16, 52);
     Cola = placed(
-        new LookupCombo(QStringLiteral("COFU_ID"), QStringLiteral("COFU_NOMBRE"), parametros), 80,
+        new LookupCombo(QStringLiteral("COFU_ID"), QStringLiteral("COFU_NOMBRE"), parametros), 96,
         48, 200, 22);
 
     auto* panel1 = placed(new QFrame(this), 0, 242, 414, 52);

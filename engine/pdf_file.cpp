@@ -59,6 +59,10 @@ void PdfFile::checkWritten() const {
 
 QString PdfFile::publish(const QString& title) {
     const QDir dir(folder_);
+    // The temporary file is private to us; the ticket itself is for anyone
+    // who may read the folder (kitchen staff, the shop's IT person).
+    QFile::setPermissions(tempPath_, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                         QFile::ReadOther);
     for (int n = 1;; ++n) {
         const QString target = dir.filePath(pdfFileName(title, n));
         if (QFileInfo::exists(target)) continue;
