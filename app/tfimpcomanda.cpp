@@ -186,6 +186,10 @@ void Tfimpcomanda::bindDataSets() {
 void Tfimpcomanda::guarded(const std::function<void()>& handler) {
     try {
         handler();
+    } catch (const data::DatabaseError& error) {
+        // The server may have gone away; the next pass checks the connection.
+        fdm_.Vemtrax.markSuspect();
+        errorBox_.show(error.message());
     } catch (const std::exception& error) {
         errorBox_.show(QString::fromUtf8(error.what()));
     }
@@ -370,6 +374,7 @@ void Tfimpcomanda::runPass() {
         endPass();
         return;
     }
+    fdm_.Vemtrax.recoverIfLost();
     CFormato.close();
     CFormato.setCommandText(formatStatement(prefix));
     CFormato.open();

@@ -2,6 +2,7 @@
 
 #include <QAtomicInt>
 #include <QSqlError>
+#include <QSqlQuery>
 
 #include "errors.h"
 
@@ -44,6 +45,25 @@ void SqlConnection::open() {
         db.close();
         throw DatabaseError(text);
     }
+    suspect_ = lost_ = false;
+}
+
+void SqlConnection::recoverIfLost() {
+    if (!suspect_) return;
+    if (!lost_) {
+        if (!isOpen()) {
+            suspect_ = false;  // closed on purpose: connecting is the login's business
+            return;
+        }
+        // A health check, not one of the program's statements: not logged.
+        QSqlQuery probe(database());
+        if (probe.exec(QStringLiteral("select 1 from rdb$database")) && probe.next()) {
+            suspect_ = false;
+            return;
+        }
+        lost_ = true;
+    }
+    open();
 }
 
 void SqlConnection::close() {

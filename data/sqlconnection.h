@@ -37,6 +37,13 @@ public:
     void close();
     bool isOpen() const;
 
+    // A statement failed: the connection may have died with its server.
+    void markSuspect() { suspect_ = true; }
+    // After a failure, a restarted server leaves the connection open but dead.
+    // Probes it and connects again with the same parameters when it is gone;
+    // throws DatabaseError while the server is still away.
+    void recoverIfLost();
+
     QSqlDatabase database() const;
     StatementLog& log() { return log_; }
     const QString& name() const { return name_; }
@@ -46,6 +53,8 @@ private:
     QString qtName_;
     StatementLog& log_;
     QMap<QString, QString> params_;  // keys upper-cased
+    bool suspect_ = false;
+    bool lost_ = false;
 };
 
 }  // namespace data

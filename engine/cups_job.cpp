@@ -1,6 +1,7 @@
 #include "engine/cups_job.h"
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
 
 #include "engine/print_error.h"
@@ -32,10 +33,26 @@ PrintError refused(const CupsJob& job, const QString& reason) {
                           .arg(job.printer, job.title, reason.trimmed()));
 }
 
+// A stopped queue (cupsdisable, or CUPS stopping it after a printer fault)
+// still accepts jobs: they would wait unseen while the order counts as printed.
+void requireRunningQueue(const CupsJob& job) {
+    QProcess lpstat;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));  // untranslated states
+    lpstat.setProcessEnvironment(environment);
+    lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-p"), job.printer});
+    if (!lpstat.waitForFinished(kLpTimeoutMs)) return;  // lp itself will tell
+    const QString state = QString::fromLocal8Bit(lpstat.readAllStandardOutput());
+    if (state.contains(QStringLiteral(" disabled")))
+        throw PrintError(QStringLiteral("La impresora \"%1\" está detenida: %2")
+                             .arg(job.printer, state.trimmed()));
+}
+
 }  // namespace
 
 // Qt's own CUPS output ignores whether the queue took the job; lp reports it.
 QString submitToCups(const CupsJob& job, const QString& pdfPath) {
+    requireRunningQueue(job);
     QProcess lp;
     lp.start(QStringLiteral("lp"), lpArguments(job, pdfPath));
     if (!lp.waitForStarted()) throw refused(job, QStringLiteral("no se pudo ejecutar lp"));

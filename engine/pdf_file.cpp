@@ -1,5 +1,7 @@
 #include "engine/pdf_file.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -51,7 +53,18 @@ PdfFile::~PdfFile() {
 }
 
 void PdfFile::checkWritten() const {
-    if (QFileInfo(tempPath_).size() <= 0) {
+    // QPainter::end() does not report a failed write (a full disk), so a
+    // ticket counts as written only when the whole file, up to the PDF's end
+    // marker, has reached the disk.
+    QFile file(tempPath_);
+    bool complete =
+        file.open(QIODevice::ReadOnly) && file.size() > 0 && ::fsync(file.handle()) == 0;
+    if (complete) {
+        constexpr qint64 kTail = 64;
+        complete = file.seek(qMax<qint64>(0, file.size() - kTail)) &&
+                   file.readAll().trimmed().endsWith("%%EOF");
+    }
+    if (!complete) {
         throw PrintError(QStringLiteral("No se pudo escribir el PDF \"%1\"")
                              .arg(QDir::toNativeSeparators(tempPath_)));
     }
@@ -61,8 +74,8 @@ QString PdfFile::publish(const QString& title) {
     const QDir dir(folder_);
     // The temporary file is private to us; the ticket itself is for anyone
     // who may read the folder (kitchen staff, the shop's IT person).
-    QFile::setPermissions(tempPath_, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
-                                         QFile::ReadOther);
+    QFile::setPermissions(
+        tempPath_, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     for (int n = 1;; ++n) {
         const QString target = dir.filePath(pdfFileName(title, n));
         if (QFileInfo::exists(target)) continue;
