@@ -1,6 +1,8 @@
 #include "dataset.h"
 
+#include <QHash>
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
@@ -47,6 +49,66 @@ QList<DataSet::Column> columnsOf(const QSqlRecord& record) {
             column.charLength = int(field.length()) / kBytesPerChar;
         columns.append(column);
     }
+    return columns;
+}
+
+// QSqlQuery::record() costs the QIBASE driver one system-table query per
+// decimal column, so a statement's column list is read once per shape: the
+// statement with its numbers blanked out, on one attachment of one database.
+// Only rows differ between orders, not columns. Quoted texts stay as they
+// are: in a select list their length is the length of a CHAR column.
+QString statementShape(const QString& statement) {
+    static const QRegularExpression literal(
+        QStringLiteral("'(?:[^']|'')*'|(?<![A-Za-z0-9_$])-?[0-9]+(?:\\.[0-9]+)?"));
+    QString shape;
+    qsizetype copied = 0;
+    for (auto it = literal.globalMatch(statement); it.hasNext();) {
+        const auto match = it.next();
+        if (statement.at(match.capturedStart()) == u'\'') continue;
+        shape += QStringView(statement).mid(copied, match.capturedStart() - copied);
+        shape += u'?';
+        copied = match.capturedEnd();
+    }
+    shape += QStringView(statement).mid(copied);
+    return shape;
+}
+
+class ColumnCache {
+public:
+    const QList<DataSet::Column>* find(const QString& key) const {
+        const auto it = columns_.constFind(key);
+        return it == columns_.cend() ? nullptr : &it.value();
+    }
+    void insert(const QString& key, const QList<DataSet::Column>& columns) {
+        // A handful of shapes in practice; the bound only guards odd callers.
+        if (columns_.size() >= kMaxShapes) columns_.clear();
+        columns_.insert(key, columns);
+    }
+
+private:
+    static constexpr qsizetype kMaxShapes = 256;
+    QHash<QString, QList<DataSet::Column>> columns_;
+};
+
+ColumnCache& columnCache() {
+    static ColumnCache cache;
+    return cache;
+}
+
+// A new attachment gets a new handle, so a reconnection (or another company's
+// database) never sees the column lists of the previous one.
+QString attachmentKey(const QSqlDatabase& database) {
+    const QVariant handle = database.driver() ? database.driver()->handle() : QVariant();
+    return database.connectionName() + u'\n' + database.databaseName() + u'\n' +
+           QString::number(handle.toULongLong());
+}
+
+QList<DataSet::Column> columnsFor(const QString& statement, const QSqlQuery& query,
+                                  const QSqlDatabase& database) {
+    const QString key = attachmentKey(database) + u'\n' + statementShape(statement);
+    if (const auto* known = columnCache().find(key)) return *known;
+    const QList<DataSet::Column> columns = columnsOf(query.record());
+    columnCache().insert(key, columns);
     return columns;
 }
 
@@ -117,7 +179,7 @@ void DataSet::fetch(const QString& statement, const QVariantMap& params, QList<C
         ran = ran && query.exec();
     }
     if (!ran) throw DatabaseError(query.lastError().text());
-    columns = columnsOf(query.record());
+    columns = columnsFor(statement, query, connection_.database());
     const int width = int(columns.size());
     while (query.next()) {
         Row row;
@@ -198,9 +260,10 @@ QStringList DataSet::fieldNames() const {
 }
 
 int DataSet::columnIndex(const QString& column) const {
-    const QString wanted = column.toUpper();
+    // Names are stored upper case; comparing without case spares a copy of
+    // the wanted name on every field read.
     for (int i = 0; i < columns_.size(); ++i)
-        if (columns_[i].name == wanted) return i;
+        if (columns_[i].name.compare(column, Qt::CaseInsensitive) == 0) return i;
     return -1;
 }
 

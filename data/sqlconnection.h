@@ -7,11 +7,16 @@
 
 namespace data {
 
-// Every statement text sent to a database, in order, so that tests can check
-// exactly what the program asked.
+// The latest statement texts sent to a database, in order, so that tests can
+// check exactly what the program asked. Bounded: a program that prints all day
+// must not grow with every statement.
 class StatementLog {
 public:
-    void add(const QString& statement) { entries_.append(statement); }
+    static constexpr qsizetype kKept = 256;
+    void add(const QString& statement) {
+        if (entries_.size() >= kKept) entries_.removeFirst();
+        entries_.append(statement);
+    }
     void clear() { entries_.clear(); }
     const QStringList& entries() const { return entries_; }
 
