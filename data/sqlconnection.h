@@ -16,12 +16,16 @@ public:
     void add(const QString& statement) {
         if (entries_.size() >= kKept) entries_.removeFirst();
         entries_.append(statement);
+        ++total_;
     }
+    // Every statement sent since the log was made, also those no longer kept.
+    qint64 total() const { return total_; }
     void clear() { entries_.clear(); }
     const QStringList& entries() const { return entries_; }
 
 private:
     QStringList entries_;
+    qint64 total_ = 0;
 };
 
 // One Firebird connection through Qt's QIBASE driver. Closed until open();
