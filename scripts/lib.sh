@@ -71,3 +71,44 @@ create_database() {
     fb_isql -i "$sql" "$dsn" || die "$sql failed on $dsn"
   done
 }
+
+# Firebird for a run of test phases: started when nothing answers yet and then
+# stopped by fb_stop_if_started_here, so a server someone else runs is left
+# alone and a caller that started one keeps it for all its phases.
+IMPC_FB_STARTED_HERE=false
+fb_start_if_needed() {
+  if fb_answers; then return 0; fi
+  IMPC_FB_STARTED_HERE=true
+  "$IMPC_ROOT/scripts/firebird-start"
+}
+fb_stop_if_started_here() {
+  if $IMPC_FB_STARTED_HERE; then "$IMPC_ROOT/scripts/firebird-stop" || true; fi
+}
+
+# Needs a running server: makes the template databases the suites copy and
+# exports the environment they read (the contract of tests/support/testshop.h).
+prepare_test_environment() {
+  # Made through the server so that user firebird owns them; world-writable so
+  # that a copy a test makes as another user still opens through the server.
+  export IMPC_TEMPLATE_DIR=${IMPC_TEMPLATE_DIR:-/tmp/impc-template}
+  install -d -o firebird -g firebird -m 0775 "$IMPC_TEMPLATE_DIR"
+  rm -f "$IMPC_TEMPLATE_DIR"/{general,vemtrax,demo}.fdb
+  create_database "localhost:$IMPC_TEMPLATE_DIR/general.fdb" "$IMPC_ROOT/db/general.sql"
+  create_database "localhost:$IMPC_TEMPLATE_DIR/vemtrax.fdb" "$IMPC_ROOT/db/company.sql"
+  create_database "localhost:$IMPC_TEMPLATE_DIR/demo.fdb" "$IMPC_ROOT/db/company.sql" "$IMPC_ROOT/db/demo.sql"
+  chown firebird:firebird "$IMPC_TEMPLATE_DIR"/{general,vemtrax,demo}.fdb
+  chmod 0666 "$IMPC_TEMPLATE_DIR"/{general,vemtrax,demo}.fdb
+
+  # Tests make their own folders in here; the server must create and open
+  # files in them.
+  export IMPC_TEST_ROOT=${IMPC_TEST_ROOT:-/tmp/impc-tests}
+  mkdir -p "$IMPC_TEST_ROOT"
+  chmod 0777 "$IMPC_TEST_ROOT"
+
+  export IMPC_FB_HOST=localhost
+  export IMPC_DB_USER=$IMPC_DBA_USER
+  export IMPC_DB_PASSWORD=$IMPC_DBA_PASSWORD
+  export QT_QPA_PLATFORM=offscreen
+  export XDG_RUNTIME_DIR=/tmp/impc-runtime-$EUID
+  install -d -m 0700 "$XDG_RUNTIME_DIR"
+}
