@@ -266,18 +266,12 @@ bool Tfimpcomanda::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-bool Tfimpcomanda::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
+// The key is not consumed: the focused control receives it too.
+void Tfimpcomanda::FormKeyDown(int key, Qt::KeyboardModifiers modifiers) {
     const auto held = modifiers & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
-    if (held) return false;
-    if (key == Qt::Key_F2) {
-        guarded([this] { SpeedButton3Click(); });
-        return true;
-    }
-    if (key == Qt::Key_Escape) {
-        SpeedButton2Click();
-        return true;
-    }
-    return false;
+    if (held) return;
+    if (key == Qt::Key_F2) guarded([this] { SpeedButton3Click(); });
+    if (key == Qt::Key_Escape) SpeedButton2Click();
 }
 
 bool Tfimpcomanda::Enteratab(QObject* watched, QEvent* event) {

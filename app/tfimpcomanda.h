@@ -87,7 +87,7 @@ private:
     void bindDataSets();
     // Runs an event's handler; an error ends the handler and goes to the error box.
     void guarded(const std::function<void()>& handler);
-    bool FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
+    void FormKeyDown(int key, Qt::KeyboardModifiers modifiers);
     bool Enteratab(QObject* watched, QEvent* event);
     void FormClose();
     void runPass();
